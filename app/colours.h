@@ -1,0 +1,14 @@
+#pragma once
+// Named and desktop colours, the same on every machine.
+#include <QColor>
+
+inline const QColor clYellow{0xFF, 0xFF, 0x00};
+inline const QColor clRed{0xFF, 0x00, 0x00};
+inline const QColor clWhite{0xFF, 0xFF, 0xFF};
+inline const QColor clPurple{0x80, 0x00, 0x80};
+inline const QColor clBlack{0x00, 0x00, 0x00};
+inline const QColor clHighlight{0x00, 0x00, 0x80};
+inline const QColor clActiveCaption{0x0A, 0x24, 0x6A};
+inline const QColor clGrayText{0x80, 0x80, 0x80};
+inline const QColor clBtnFace{0xD4, 0xD0, 0xC8};
+inline const QColor clWindowText{0x00, 0x00, 0x00};

@@ -1,0 +1,10 @@
+#pragma once
+// One line per figure: name, measured value, limit, and value/limit.
+#include <cstdio>
+#include <string>
+
+inline void reportRatio(const std::string& name, double value, double limit, const char* unit) {
+    std::printf("%-58s %10.3f %-3s limit %10.3f %-3s ratio %6.3f %s\n", name.c_str(), value, unit,
+                limit, unit, value / limit, value <= limit ? "ok" : "OVER");
+    std::fflush(stdout);
+}
