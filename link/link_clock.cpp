@@ -1,0 +1,36 @@
+#include "link/link_clock.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// Milliseconds of the steady clock, cut to 32 bits like a hardware tick
+// counter; callers only ever take unsigned differences of two readings.
+class SteadyLinkClock final : public LinkClock {
+public:
+    uint32_t nowMs() override {
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now().time_since_epoch());
+        return static_cast<uint32_t>(ms.count());
+    }
+    void sleepMs(int milliseconds) override {
+        if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
+};
+
+SteadyLinkClock steadyClock;
+// The simulator's thread may read the clock while a test swaps it, hence atomic.
+std::atomic<LinkClock*> installedClock{nullptr};
+
+}  // namespace
+
+LinkClock& linkClock() {
+    LinkClock* clock = installedClock.load(std::memory_order_acquire);
+    return clock ? *clock : steadyClock;
+}
+
+void setLinkClock(LinkClock* clock) { installedClock.store(clock, std::memory_order_release); }
+
+void Sleep(int milliseconds) { linkClock().sleepMs(milliseconds); }
