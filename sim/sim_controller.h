@@ -3,7 +3,9 @@
 // benchmarks and "./run --simulated". It answers only while the speed the
 // program set on the line equals the speed of its own line setting.
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -45,6 +47,10 @@ struct Options {
     std::string controllerId = "01";
     int settingIndex = 5;       // 0..11
     bool makeLink = true;       // create ports/COMn pointing at the pseudo-terminal
+    std::string model = "QX530RM3";     // DB reply, 8 characters
+    std::string version = "03.20-01";   // DB reply, 8 characters
+    std::string serial = "00012345";    // AS reply, 8 characters
+    std::size_t logLimit = 0;   // keep only the newest entries; 0: keep all
 };
 
 class SimController {
@@ -67,6 +73,8 @@ public:
     void clearBehaviours();
     // The next PJ replies carry these records (27 characters each, shown as
     // "f1-f2-f3-f4"), one per poll, in order; afterwards short replies again.
+    // A record is taken as its 23 field characters: the three "-" at 2, 17
+    // and 22 are dropped when present, the rest cut or padded with "0".
     void queuePollRecords(std::vector<std::string> records);
     // Input states DI1..DI4 in the PJ replies, e.g. "101x".
     void setInputs(const std::string& fourChars);
@@ -82,6 +90,10 @@ public:
     void clearLog();
     // Waits until at least n requests are logged; false after the deadline.
     bool waitForRequests(std::size_t n, std::chrono::milliseconds deadline) const;
+
+    // Called on the worker thread for every request, after it has been logged
+    // and before its reply is written. It must not call stop().
+    void setRequestObserver(std::function<void(const LoggedRequest&)> observer);
 
 private:
     struct Impl;
