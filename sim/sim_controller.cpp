@@ -62,7 +62,7 @@ const std::array<const char*, 15> kCommands = {
     "DCA11", "AC", "DB", "AS", "AB", "AA", "JF", "HA", "IH", "JD", "HK", "AE", "JC", "PJ", "IB",
 };
 
-constexpr std::size_t kRecordLength = 23;      // 1 + 14 + 4 + 5 field characters
+constexpr std::size_t kRecordLength = 24;      // 1 + 14 + 4 + 5 field characters
 constexpr std::size_t kMaxRequestBytes = 1100; // a request never comes near this
 const char kNoise[] = {'\x7F', 'U', '#', '\xAA', '\0', '~'};
 

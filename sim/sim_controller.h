@@ -73,7 +73,7 @@ public:
     void clearBehaviours();
     // The next PJ replies carry these records (27 characters each, shown as
     // "f1-f2-f3-f4"), one per poll, in order; afterwards short replies again.
-    // A record is taken as its 23 field characters: the three "-" at 2, 17
+    // A record is taken as its 24 field characters: the three "-" at 2, 17
     // and 22 are dropped when present, the rest cut or padded with "0".
     void queuePollRecords(std::vector<std::string> records);
     // Input states DI1..DI4 in the PJ replies, e.g. "101x".
