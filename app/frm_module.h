@@ -113,6 +113,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // Enter that no focused button took presses btnScan, the default button.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildControls();
