@@ -82,8 +82,9 @@ bool applyLineSetting(termios& tio, const LineSetting& setting) {
 
     tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
 
-    // Reads are non-blocking and paced by poll(); the tty itself never waits.
-    tio.c_cc[VMIN] = 0;
+    // The descriptor is non-blocking and paced by poll(); with these an empty
+    // read reports EAGAIN rather than an end of file.
+    tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 0;
     return true;
 }

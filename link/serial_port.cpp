@@ -124,18 +124,38 @@ bool PosixSerialPort::write(const uint8_t* data, std::size_t count) {
 }
 
 int PosixSerialPort::readByte(uint8_t& byte) {
-    const int64_t start = monotonicNs();
-    pollfd pfd{fd_, POLLIN, 0};
-    const int ready = ::poll(&pfd, 1, ReadWaitMs);
-    if (ready == 0) return 0;  // the normal empty read: poll waited the whole time
-    if (ready > 0 && (pfd.revents & POLLIN)) {
-        const ssize_t n = ::read(fd_, &byte, 1);
-        if (n == 1) return 1;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return 0;
+    // Bytes already waiting are taken in one go and handed out one at a time,
+    // so a reply costs a read call, not a poll and a read for every byte.
+    if (rxNext_ == rxEnd_) {
+        const int64_t start = monotonicNs();
+        Fill fill = fillReceiveBuffer();
+        if (fill == Fill::Empty) {
+            pollfd pfd{fd_, POLLIN, 0};
+            const int ready = ::poll(&pfd, 1, ReadWaitMs);
+            if (ready == 0) return 0;  // the normal empty read: poll waited the whole time
+            fill = ready > 0 ? fillReceiveBuffer() : Fill::Gone;
+        }
+        if (fill != Fill::Got) {
+            // poll() came back early without a byte to show for it: hang-up,
+            // error or an interrupted call.
+            sleepRestOfReadWait(start);
+            return 0;
+        }
     }
-    // Hang-up, error, end of file or an interrupted poll.
-    sleepRestOfReadWait(start);
-    return 0;
+    byte = rxBuffer_[rxNext_++];
+    return 1;
+}
+
+PosixSerialPort::Fill PosixSerialPort::fillReceiveBuffer() {
+    const ssize_t n = ::read(fd_, rxBuffer_, sizeof rxBuffer_);
+    if (n > 0) {
+        rxNext_ = 0;
+        rxEnd_ = static_cast<std::size_t>(n);
+        return Fill::Got;
+    }
+    // Nothing waiting reads as EAGAIN, or as 0 on a line left with VMIN 0.
+    if (n == 0 || errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return Fill::Empty;
+    return Fill::Gone;   // EIO and the like: the device has gone away
 }
 
 void setDeviceOpener(DeviceOpener opener) { customOpener = std::move(opener); }

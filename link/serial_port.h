@@ -25,7 +25,13 @@ public:
 
 private:
     explicit PosixSerialPort(int fd);
+    enum class Fill { Got, Empty, Gone };
+    Fill fillReceiveBuffer();
+
     int fd_ = -1;
+    uint8_t rxBuffer_[64] = {};
+    std::size_t rxNext_ = 0;
+    std::size_t rxEnd_ = 0;
     bool haveSavedTermios_ = false;
     struct SavedState;
     std::unique_ptr<SavedState> saved_;
