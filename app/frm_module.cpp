@@ -317,6 +317,30 @@ void TfrmModule::buildControls() {
     tmrClock = new QTimer(this);
     tmrClock->setInterval(500);
 
+    // Names as the operations know them, for tests and assistive tools.
+    const std::pair<QObject*, const char*> names[] = {
+        {pnMsg, "pnMsg"},           {shComm, "shComm"},         {pnSerial, "pnSerial"},
+        {pnVersion, "pnVersion"},   {btnScan, "btnScan"},       {pnSN, "pnSN"},
+        {pnSetDate, "pnSetDate"},   {lblBaudRate, "lblBaudRate"}, {cmbBaudRate, "cmbBaudRate"},
+        {pnDate, "pnDate"},         {chkLock, "chkLock"},       {btnBaudRate, "btnBaudRate"},
+        {btnSetDate, "btnSetDate"}, {lblAlarm, "lblAlarm"},     {cmbAlarm, "cmbAlarm"},
+        {btnAlarm, "btnAlarm"},     {lblTestCard, "lblTestCard"}, {edCardID, "edCardID"},
+        {btnSetCard, "btnSetCard"}, {btnProcess, "btnProcess"}, {btnDIDO, "btnDIDO"},
+        {gbDefault, "gbDefault"},   {pcDefault, "pcDefault"},   {tsDefault, "tsDefault"},
+        {btnFactory, "btnFactory"}, {tsSerial, "tsSerial"},     {lblCommand, "lblCommand"},
+        {edCommand, "edCommand"},   {lblRecCommand, "lblRecCommand"}, {edRecCommand, "edRecCommand"},
+        {btnCommand, "btnCommand"}, {btnEng, "btnEng"},         {btnGB, "btnGB"},
+        {btnBIG5, "btnBIG5"},       {btnExit, "btnExit"},       {pnVELDO, "pnVELDO"},
+        {tmrBusy, "tmrBusy"},       {tmrClock, "tmrClock"}};
+    for (const auto& [object, name] : names) object->setObjectName(QString::fromLatin1(name));
+    for (int i = 0; i < 4; ++i) {
+        const QString n = QString::number(i + 1);
+        shDI[i]->setObjectName(QStringLiteral("shDI") + n);
+        lblDI[i]->setObjectName(QStringLiteral("lblDI") + n);
+        chkDO[i]->setObjectName(QStringLiteral("chkDO") + n);
+    }
+    setObjectName(QStringLiteral("frmModule"));
+
     // Keyboard order: the scan first, then the controls as they are laid out.
     QWidget* order[] = {btnScan,    cmbBaudRate, chkLock,   btnBaudRate, btnSetDate, cmbAlarm,
                         btnAlarm,   edCardID,    btnSetCard, chkDO[0],   chkDO[1],   chkDO[2],
