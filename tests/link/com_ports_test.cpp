@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <pty.h>
 #include <unistd.h>
 
 #include "link/com_ports.h"
+#include "link/serial_port.h"
 
 namespace fs = std::filesystem;
 
@@ -78,4 +80,22 @@ TEST(ComPorts, PortsFolderIsTheWholeMap) {
     EXPECT_EQ(comDevicePath(2, dir), "");        // no link: no port, not /dev/ttyS1
     EXPECT_EQ(comDevicePath(17, dir), "");
     EXPECT_EQ(comDevicePath(0, dir), "");
+}
+
+TEST(ComPorts, OpenCommFindsTheDeviceThroughTheMap) {
+    TempConfigHome home;
+    const fs::path ports = fs::path(configDirectory()) / "ports";
+    fs::create_directories(ports);
+    int master = -1, slave = -1;
+    char name[128] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    fs::create_symlink(name, ports / "COM3");
+
+    EXPECT_TRUE(OpenComm(3, "9600,n,8,1"));
+    EXPECT_NE(CommHandle(), nullptr);
+    EXPECT_FALSE(OpenComm(4, "9600,n,8,1"));   // not in the map
+    EXPECT_EQ(CommHandle(), nullptr);
+    CloseComm();
+    ::close(slave);
+    ::close(master);
 }

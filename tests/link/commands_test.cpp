@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "link/commands.h"
+#include "link/exchange.h"
 #include "link/frame.h"
+#include "scripted_device.h"
 
 namespace {
 
@@ -95,20 +97,24 @@ TEST(Replies, AcDbAsFields) {
 TEST(Replies, PollRepliesOfEachLength) {
     const std::string head = "----20040305070809" "1x01" "----";   // 26 characters
     const std::string record = "R" "20040305070809" "0001" "00042";  // 24 more: 50
+    struct Case {
+        std::string payload;
+        int rxPos;
+    };
+    const Case cases[] = {{head, reply::PjShortFrameLength}, {head + "R", 34}, {head + record, reply::PjLongFrameLength}};
 
-    const std::string shortReply = replyText(head);
-    ASSERT_EQ(static_cast<int>(shortReply.size()), reply::PjShortFrameLength);
-    EXPECT_EQ(reply::clockText(shortReply), "2004/03/05  07:08:09");
-    EXPECT_EQ(reply::inputStates(shortReply), "1x01");
-
-    const std::string longReply = replyText(head + record);
-    ASSERT_EQ(static_cast<int>(longReply.size()), reply::PjLongFrameLength);
-    EXPECT_EQ(reply::clockText(longReply), "2004/03/05  07:08:09");
-    EXPECT_EQ(reply::recordText(longReply), "R-20040305070809-0001-00042");
-    EXPECT_EQ(reply::recordText(longReply).size(), 27u);
-
-    // 27 characters: a length the poll loop does not read at all.
-    EXPECT_EQ(static_cast<int>(replyText(head + "R").size()), 34);
+    linktest::ScriptedLink link;
+    ASSERT_TRUE(OpenComm(1, "19200,e,8,1"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.payload.size());
+        link.script->queue(buildReplyFrame(c.payload));
+        ASSERT_TRUE(SendCommand(cmd::poll("01")));
+        EXPECT_EQ(RxPos, c.rxPos);
+        EXPECT_EQ(reply::clockText(RxText), "2004/03/05  07:08:09");
+        EXPECT_EQ(reply::inputStates(RxText), "1x01");
+    }
+    EXPECT_EQ(reply::recordText(RxText), "R-20040305070809-0001-00042");
+    EXPECT_EQ(reply::recordText(RxText).size(), 27u);
 }
 
 TEST(Replies, InputActiveOnlyForOne) {
