@@ -85,3 +85,9 @@ void SimBench::whileRunning(const std::function<void()>& action, const std::func
     timer.stop();
 }
 
+
+QStringList toList(const std::vector<std::string>& payloads) {
+    QStringList list;
+    for (const std::string& payload : payloads) list << QString::fromStdString(payload);
+    return list;
+}

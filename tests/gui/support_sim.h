@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <QColor>
+#include <QStringList>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -57,3 +58,5 @@ private:
     std::unique_ptr<TfrmModule> window_;
 };
 
+// Payloads as a list that a failed comparison prints in full.
+QStringList toList(const std::vector<std::string>& payloads);
