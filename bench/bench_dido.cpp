@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     // with its 31 ms of write pauses.
     const double fixedCycleMs = 20 * 2 + 31;
     reportRatio("DI/DO: CPU of the window thread, share of one core", 100 * cpu / wall, 10, "%");
-    reportRatio("DI/DO: poll cycle against its fixed pauses", 1000 * wall / static_cast<double>(polls),
+    reportAgainstFloor("DI/DO: poll cycle against its fixed pauses", 1000 * wall / static_cast<double>(polls),
                 fixedCycleMs, "ms");
     frmModule = nullptr;
     return 0;

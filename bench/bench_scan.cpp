@@ -40,14 +40,14 @@ int main(int argc, char** argv) {
         BenchFolder folder;
         folder.add(1, 5);
         const double budget = PausesMs + 3 * (100 + PausesMs);
-        reportRatio("scan: found at the first try and identified", timeScan(true), budget, "ms");
+        reportAgainstFloor("scan: found at the first try and identified", timeScan(true), budget, "ms");
     }
     {
         BenchFolder folder;
         for (int com = 1; com <= 16; ++com) folder.add(com, 5).setBehaviour("AC", {sim::Fault::Silent});
-        reportRatio("scan: 16 silent ports, chkLock checked", timeScan(true), 16 * 2 * (PausesMs + ReplyLimitMs), "ms");
+        reportAgainstFloor("scan: 16 silent ports, chkLock checked", timeScan(true), 16 * 2 * (PausesMs + ReplyLimitMs), "ms");
         if (full)
-            reportRatio("scan: 16 silent ports, chkLock unchecked (192 settings)", timeScan(false),
+            reportAgainstFloor("scan: 16 silent ports, chkLock unchecked (192 settings)", timeScan(false),
                         192 * 2 * (PausesMs + ReplyLimitMs), "ms");
         else
             std::printf("(pass --full for the 192-setting scan, about a minute and a half)\n");
