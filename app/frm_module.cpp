@@ -76,9 +76,10 @@ QLabel* makeLabel(QWidget* parent, const QRect& geometry, const QString& text, i
 
 void setColours(QWidget* widget, QPalette::ColorRole backgroundRole, const QColor& background,
                 QPalette::ColorRole textRole, const QColor& text) {
+    // A disabled control keeps the application's grey text.
     QPalette palette = widget->palette();
     palette.setColor(backgroundRole, background);
-    palette.setColor(textRole, text);
+    for (auto group : {QPalette::Active, QPalette::Inactive}) palette.setColor(group, textRole, text);
     widget->setPalette(palette);
 }
 
