@@ -66,6 +66,26 @@ constexpr std::size_t kRecordLength = 24;      // 1 + 14 + 4 + 5 field character
 constexpr std::size_t kMaxRequestBytes = 1100; // a request never comes near this
 const char kNoise[] = {'\x7F', 'U', '#', '\xAA', '\0', '~'};
 
+// Writes as much as the reader takes; gives up once it has taken nothing for
+// the given time (a program that stopped reading a flood).
+void writeWhileRead(int fd, const std::vector<uint8_t>& bytes, int idleLimitMs) {
+    std::size_t done = 0;
+    auto lastProgress = std::chrono::steady_clock::now();
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            lastProgress = std::chrono::steady_clock::now();
+        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            if (std::chrono::steady_clock::now() - lastProgress > std::chrono::milliseconds(idleLimitMs)) return;
+            pollfd p{fd, POLLOUT, 0};
+            ::poll(&p, 1, 10);
+        } else {
+            return;
+        }
+    }
+}
+
 bool writeAll(int fd, const std::vector<uint8_t>& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -452,7 +472,7 @@ void SimController::Impl::handle(const std::vector<uint8_t>& frame) {
                 reply = replyFor(command);
             }
         }
-        entry.answered = accepted && fault != Fault::Silent && fault != Fault::Vanish;
+        entry.answered = accepted && fault != Fault::Silent && fault != Fault::Vanish && fault != Fault::Flood;
         log.push_back(entry);
         ++loggedSinceClear;
         if (options.logLimit > 0 && log.size() > options.logLimit) log.pop_front();
@@ -462,6 +482,30 @@ void SimController::Impl::handle(const std::vector<uint8_t>& frame) {
     if (notify) notify(entry);
 
     if (fault == Fault::Vanish) {
+        disappear();
+        return;
+    }
+    if (fault == Fault::Flood) {
+        // Not under the lock: the program stops reading after its buffer is
+        // full, and the test thread must still be able to look at the log.
+        std::vector<uint8_t> flood(100000, '7');
+        flood.front() = ETX;
+        int fd = -1;
+        {
+            std::lock_guard lock(mutex);
+            fd = master.get();
+        }
+        if (fd >= 0) writeWhileRead(fd, flood, 500);
+        return;
+    }
+    if (fault == Fault::VanishMidReply) {
+        if (delayMs > 0 && !pause(delayMs)) return;
+        const std::vector<uint8_t> frame = buildReplyFrame(reply);
+        {
+            std::lock_guard lock(mutex);
+            writeAll(master.get(), std::vector<uint8_t>(frame.begin(), frame.begin() + static_cast<long>(frame.size() / 2)));
+            ::tcdrain(master.get());
+        }
         disappear();
         return;
     }

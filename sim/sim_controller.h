@@ -24,6 +24,8 @@ enum class Fault {
     ShortLength,   // one payload character fewer
     NoiseBeforeEtx,// a few bytes of noise (no CR) before the frame
     Vanish,        // the device disappears, as a pulled USB adapter would
+    VanishMidReply,// half of the reply frame, then the device disappears
+    Flood,         // an ETX and 100,000 bytes without a CR instead of the reply
 };
 
 struct Behaviour {
