@@ -94,6 +94,9 @@ std::unique_ptr<PosixSerialPort> PosixSerialPort::open(const std::string& device
             if (applyLineSetting(tio, *setting)) (void)::tcsetattr(port->fd_, TCSANOW, &tio);
         }
     }
+    // An open starts with an empty receive buffer: bytes left from before (the
+    // rest of a flood, a reply that came too late) answer no request of ours.
+    (void)::tcflush(port->fd_, TCIFLUSH);
     return port;
 }
 
