@@ -51,6 +51,26 @@ std::optional<std::string> readQuoted(std::string_view& s) {
     return std::nullopt;
 }
 
+// End of the line that starts the text: the first line break outside a
+// quoted text. A stored text may hold line breaks of its own (a card ID that
+// was pasted with one), and must not cut its value in two.
+std::size_t logicalLineEnd(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first != std::string_view::npos && text[first] == ';') return text.find('\n');   // a comment
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted && c == '\\') {
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (c == '\n' && !quoted) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
 std::optional<uint32_t> readDword(std::string_view digits) {
     if (digits.empty() || digits.size() > 8) return std::nullopt;
     uint32_t value = 0;
@@ -89,7 +109,7 @@ std::optional<File> parse(std::string_view text) {
     Key* current = nullptr;
     bool headerSeen = false;
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
+        const std::size_t end = logicalLineEnd(text);
         std::string_view line = trim(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (line.empty() || line.front() == ';') continue;
@@ -332,10 +352,9 @@ void SettingsKey::writeInteger(std::string_view name, int32_t value) {
 }
 
 void SettingsKey::writeString(std::string_view name, std::string_view text) {
-    // A stored text ends at its first NUL; a line break has no form in the file.
+    // A stored text ends at its first NUL. Line breaks are kept as they are:
+    // the reader takes a quoted text across lines.
     text = text.substr(0, text.find('\0'));
-    if (text.find_first_of("\r\n") != std::string_view::npos)
-        throw SettingsError("line break in the text of '" + std::string(name) + "'");
     regfile::Value& v = slot(name);
     v.type = regfile::ValueType::Sz;
     v.dword = 0;
