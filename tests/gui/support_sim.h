@@ -1,8 +1,7 @@
 #pragma once
-// A window wired to simulated controllers: its own configuration folder with a
-// ports/ map, simulators on chosen COM numbers, the tones recorded instead of
-// played, and helpers that act while a handler is running.
-#include <chrono>
+// A window wired to simulated controllers: a configuration home with a ports/
+// map, simulators on chosen COM numbers, the tones recorded instead of played,
+// and a helper that acts while a handler is running.
 #include <functional>
 #include <memory>
 #include <string>
@@ -10,52 +9,48 @@
 #include <vector>
 
 #include <QColor>
-#include <QStringList>
 #include <QString>
-#include <QTemporaryDir>
+#include <QStringList>
 
-#include "app/frm_module.h"
 #include "sim/sim_controller.h"
+#include "support.h"
 
-struct Tone {
-    int hz;
-    int ms;
-    bool operator==(const Tone&) const = default;
-};
+using Tones = std::vector<std::pair<int, int>>;   // (Hz, ms)
 
 class SimBench {
 public:
-    SimBench();
+    SimBench() = default;
     ~SimBench();
     SimBench(const SimBench&) = delete;
     SimBench& operator=(const SimBench&) = delete;
 
     // A simulated controller linked as COM<com>, at line setting <setting>.
     sim::SimController& addController(int com = 3, int setting = 5, const std::string& id = "01");
-    sim::SimController& controller(int i = 0) { return *controllers_.at(i); }
 
     // settings.reg with the given value lines (e.g. "\"ScanCommNo\"=dword:00000003").
-    void writeSettings(const std::vector<std::string>& valueLines);
-    QString settingsText() const;      // empty when there is no file
-    QString configDir() const;
+    void writeSettings(const QStringList& valueLines) { home_.writeValues(valueLines); }
+    QString settingsText() const { return QString::fromUtf8(home_.settings()); }
+    QString configDir() const { return home_.folder(); }
 
-    // Creates and shows the window (start-up as the program does it).
+    // Creates and shows the window as the program does at start-up.
     TfrmModule& window();
-    // A scan that must find the controller; clears the log and the tones after it.
+    // A scan that must find the controller; clears the logs and the tones after it.
     void scanAndForget();
 
-    std::vector<Tone> tones;
+    const Tones& tones() const { return beeps_.tones; }
+    void clearTones() { beeps_.tones.clear(); }
     QColor lamp() const;
     QString status() const;
 
     // Runs `tick` every few milliseconds while `action` runs (tick sees the
     // window inside the handler's message pumping); returns when action returns.
-    void whileRunning(const std::function<void()>& action, const std::function<void()>& tick);
+    static void whileRunning(const std::function<void()>& action, const std::function<void()>& tick);
 
 private:
-    QTemporaryDir dir_;
+    guitest::ConfigHome home_;
+    guitest::BeepRecorder beeps_;
     std::vector<std::unique_ptr<sim::SimController>> controllers_;
-    std::unique_ptr<TfrmModule> window_;
+    guitest::Window window_;
 };
 
 // Payloads as a list that a failed comparison prints in full.

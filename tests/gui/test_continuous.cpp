@@ -66,7 +66,7 @@ void ContinuousTest::refusedBeforeScan() {
 
     QVERIFY(sim.payloads().empty());
     QCOMPARE(bench.status(), QString("Start Scan Controller!"));
-    QCOMPARE(bench.tones, (std::vector<Tone>{{300, 300}, {300, 300}}));
+    QCOMPARE(bench.tones(), (Tones{{300, 300}, {300, 300}}));
     QCOMPARE(form.btnDIDO->text(), didoCaption);
     QCOMPARE(form.btnProcess->text(), autoCaption);
 }
@@ -82,7 +82,7 @@ void ContinuousTest::portHeldElsewhere() {
 
     QCOMPARE(bench.status(), QString("Open COM : 3 Error"));
     QCOMPARE(bench.lamp(), clRed);
-    QCOMPARE(bench.tones, (std::vector<Tone>{{300, 300}}));
+    QCOMPARE(bench.tones(), (Tones{{300, 300}}));
     QCOMPARE(form.btnDIDO->text(), QString("DI/DO"));
     QVERIFY(sim.payloads().empty());
     holder.reset();
@@ -165,7 +165,7 @@ void ContinuousTest::stopByClick() {
     QCOMPARE(sim.payloads().back(), std::string("01JD"));
     QCOMPARE(countOf(sim.payloads(), "01JD"), std::size_t(1));
     QCOMPARE(bench.lamp(), clYellow);
-    QCOMPARE(bench.tones, (std::vector<Tone>{{1000, 300}}));
+    QCOMPARE(bench.tones(), (Tones{{1000, 300}}));
     QCOMPARE(bench.status(), QString("before"));
     QCOMPARE(form.btnDIDO->text(), QString("DI/DO"));
     verifyIdleWindow(form);
@@ -195,7 +195,7 @@ void ContinuousTest::pollFailureAndPulledDevice() {
     });
 
     QCOMPARE(bench.lamp(), clRed);
-    QCOMPARE(bench.tones, (std::vector<Tone>{{300, 300}}));
+    QCOMPARE(bench.tones(), (Tones{{300, 300}}));
     QCOMPARE(bench.status(), QString("before"));
     verifyIdleWindow(form);
 }
@@ -216,7 +216,7 @@ void ContinuousTest::stopClickDuringFailingPollEndsAsStop() {
 
     QCOMPARE(toList(sim.payloads()), toList(Payloads{"01PJ", "01JD"}));
     QCOMPARE(bench.lamp(), clYellow);
-    QCOMPARE(bench.tones, (std::vector<Tone>{{1000, 300}}));
+    QCOMPARE(bench.tones(), (Tones{{1000, 300}}));
     verifyIdleWindow(form);
 }
 
@@ -243,7 +243,7 @@ void ContinuousTest::clicksWhileEndingNeverStartASecondRun() {
     QVERIFY(clicks > 1);
     QCOMPARE(countOf(sim.payloads(), "01JD"), std::size_t(1));
     QCOMPARE(sim.payloads().back(), std::string("01JD"));
-    QCOMPARE(bench.tones, (std::vector<Tone>{{1000, 300}}));
+    QCOMPARE(bench.tones(), (Tones{{1000, 300}}));
     verifyIdleWindow(form);
 }
 
@@ -273,7 +273,7 @@ void ContinuousTest::autoTestOrderWithStopDuringAlarmWait() {
                        "01JF1", "01JF0", "01JD", "01JD"}));
     QVERIFY(didoDisabled);
     QCOMPARE(caption, QString("Cancel Auto Test"));
-    QCOMPARE(bench.tones, (std::vector<Tone>{{1000, 300}, {1000, 300}, {1000, 300}}));
+    QCOMPARE(bench.tones(), (Tones{{1000, 300}, {1000, 300}, {1000, 300}}));
     QCOMPARE(bench.lamp(), clYellow);
     QCOMPARE(form.btnProcess->text(), QString("Auto Test"));
     verifyIdleWindow(form);
@@ -288,12 +288,12 @@ void ContinuousTest::autoTestWithSilentController() {
     TfrmModule& form = bench.window();
     form.btnProcessClick();
 
-    QCOMPARE(bench.tones, (std::vector<Tone>{{300, 300}, {300, 300}, {300, 300}}));
+    QCOMPARE(bench.tones(), (Tones{{300, 300}, {300, 300}, {300, 300}}));
     QCOMPARE(bench.status(), QString("Add Reader and Card Error"));
     QCOMPARE(bench.lamp(), clRed);
     QCOMPARE(countOf(sim.payloads(), "01PJ"), std::size_t(1));
     verifyIdleWindow(form);
 }
 
-QTEST_MAIN(ContinuousTest)
+QX_GUI_TEST_MAIN(ContinuousTest)
 #include "test_continuous.moc"

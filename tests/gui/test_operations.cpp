@@ -71,7 +71,7 @@ void OperationsTest::refusedBeforeScan() {
     QVERIFY(CommHandle() == nullptr);
     QCOMPARE(bench.lamp(), clRed);
     QCOMPARE(bench.status(), QString("Start Scan Controller!"));
-    QCOMPARE(bench.tones, (std::vector<Tone>{{300, 300}}));
+    QCOMPARE(bench.tones(), (Tones{{300, 300}}));
     QVERIFY(form.isEnabled());
     QVERIFY(QApplication::overrideCursor() == nullptr);
     // The factory default moves the list to its setting even when refused.
@@ -101,7 +101,7 @@ void OperationsTest::silentControllerGetsExactlyTwoClockReads() {
     QCOMPARE(toList(sim.payloads()), toList(Payloads{"01AB", "01AB"}));
     QCOMPARE(bench.status(), error);
     QCOMPARE(bench.lamp(), clRed);
-    QCOMPARE(bench.tones, (std::vector<Tone>{{300, 300}}));
+    QCOMPARE(bench.tones(), (Tones{{300, 300}}));
     QVERIFY(form.isEnabled());
     QVERIFY(CommHandle() == nullptr);
     QVERIFY(QApplication::overrideCursor() == nullptr);
@@ -123,7 +123,7 @@ void OperationsTest::setDateSendsLocalTime() {
     QVERIFY(qAbs(sentTime.secsTo(QDateTime::currentDateTime())) < 120);
     QCOMPARE(bench.status(), QString("Set Date Time Ok"));
     QCOMPARE(bench.lamp(), clYellow);
-    QCOMPARE(bench.tones, (std::vector<Tone>{{1000, 300}}));
+    QCOMPARE(bench.tones(), (Tones{{1000, 300}}));
     QCOMPARE(form.pnDate->text(), dateBefore);
 }
 
@@ -157,7 +157,7 @@ void OperationsTest::alarmSendsTheSelectedKind() {
 
     QCOMPARE(toList(sim.payloads()), toList(Payloads{"01AB", "01JF3", "01AB", "01JF0"}));
     QCOMPARE(bench.status(), QString("Set Controller Alarm Test Ok"));
-    QCOMPARE(bench.tones, (std::vector<Tone>{{1000, 300}, {1000, 300}}));
+    QCOMPARE(bench.tones(), (Tones{{1000, 300}, {1000, 300}}));
 }
 
 void OperationsTest::cardRecordCarriesTheTypedId_data() {
@@ -224,7 +224,7 @@ void OperationsTest::factorySeriesInOrderWithTheWindowHeld() {
     QVERIFY(!cursorLostDuringSeries);
     QCOMPARE(form.cmbBaudRate->currentIndex(), 5);
     QCOMPARE(bench.status(), QString("Set Factory Default Ok"));
-    QCOMPARE(bench.tones, (std::vector<Tone>{{1000, 300}, {1000, 300}}));
+    QCOMPARE(bench.tones(), (Tones{{1000, 300}, {1000, 300}}));
     QVERIFY(form.isEnabled());
     QVERIFY(QApplication::overrideCursor() == nullptr);
 }
@@ -357,5 +357,5 @@ void OperationsTest::consoleEmptyTextAndSilence() {
     QCOMPARE(bench.lamp(), clRed);
 }
 
-QTEST_MAIN(OperationsTest)
+QX_GUI_TEST_MAIN(OperationsTest)
 #include "test_operations.moc"

@@ -40,7 +40,7 @@ void ScanTest::firstScanStartsAtCom1AndIdentifies() {
     QVERIFY(form.pnSN->text().startsWith("S / N : "));
     QCOMPARE(form.pnDate->text().size(), 20);
     QCOMPARE(bench.lamp(), clYellow);
-    QCOMPARE(bench.tones, (std::vector<Tone>{{1000, 300}}));
+    QCOMPARE(bench.tones(), (Tones{{1000, 300}}));
     QVERIFY(!form.isBusy());
     QVERIFY(form.isEnabled());
     QVERIFY(bench.settingsText().contains("\"ScanCommNo\"=dword:00000003"));
@@ -90,7 +90,7 @@ void ScanTest::fullScanStepsThroughSettingsAndSavesBeforeIdentifying() {
     QVERIFY(!ControllerFound);
     QCOMPARE(bench.status(), QString("Get Controller Info Error. (COM : #3)"));
     QCOMPARE(bench.lamp(), clRed);
-    QCOMPARE(bench.tones, (std::vector<Tone>{{300, 300}}));
+    QCOMPARE(bench.tones(), (Tones{{300, 300}}));
 }
 
 void ScanTest::lockedScanTriesOnlyTheRememberedSetting() {
@@ -176,11 +176,11 @@ void ScanTest::notFound() {
     QCOMPARE(bench.status(), QString("Controller Not Find"));
     QCOMPARE(form.cmbBaudRate->currentIndex(), 5);
     QCOMPARE(bench.lamp(), clRed);
-    QCOMPARE(bench.tones, (std::vector<Tone>{{300, 300}}));
+    QCOMPARE(bench.tones(), (Tones{{300, 300}}));
     QVERIFY(bench.settingsText().isEmpty());
     QVERIFY(form.isEnabled());
     QVERIFY(!form.isBusy());
 }
 
-QTEST_MAIN(ScanTest)
+QX_GUI_TEST_MAIN(ScanTest)
 #include "test_scan.moc"
