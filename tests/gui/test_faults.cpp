@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -82,6 +83,9 @@ private slots:
     void typedTextsOfEveryKind_data();
     void typedTextsOfEveryKind();
     void killDuringSaveLeavesOldOrNew();
+    void damagedSettingsFile_data();
+    void damagedSettingsFile();
+    void missingConfigurationFolder();
 };
 
 void FaultsTest::deviceVanishesDuringIdentification() {
@@ -252,6 +256,47 @@ void FaultsTest::killDuringSaveLeavesOldOrNew() {
         loadSettings(folder);
         QVERIFY2(ScanCardID == "11111111" || ScanCardID == "22222222", qPrintable(bench.settingsText()));
     }
+}
+
+void FaultsTest::damagedSettingsFile_data() {
+    QTest::addColumn<QByteArray>("content");
+    const QByteArray whole =
+        "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\VELDO\\QX530RM2Config]\n\"ScanCommNo\"=dword:00000004\n"
+        "\"ScanCardID\"=\"12345678\"\n";
+    QTest::newRow("truncated") << whole.left(whole.size() - 6);
+    QByteArray binary(4096, '\0');
+    for (int i = 0; i < binary.size(); ++i) binary[i] = char((i * 131 + 7) % 256);
+    QTest::newRow("binary") << binary;
+    QTest::newRow("enormous") << whole + QByteArray(64 * 1024 * 1024, 'x');
+}
+
+void FaultsTest::damagedSettingsFile() {
+    QFETCH(QByteArray, content);
+    guitest::ConfigHome home;
+    home.writeSettings(content);
+    guitest::BeepRecorder beeps;
+    auto form = guitest::createWindow();
+
+    // Unreadable as settings: the defaults, and the file itself kept aside at
+    // the first save instead of being overwritten.
+    QCOMPARE(ScanCommNo, 0);
+    QCOMPARE(form->edCardID->text(), QString("00000000"));
+    form->edCardID->setText("87654321");
+    QCOMPARE(home.storedText("ScanCardID"), QString("87654321"));
+    QFile kept(home.settingsPath() + ".bad");
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), content);
+    QVERIFY(form->isEnabled());
+}
+
+void FaultsTest::missingConfigurationFolder() {
+    guitest::ConfigHome home;
+    QVERIFY(QDir(home.folder()).removeRecursively());
+    guitest::BeepRecorder beeps;
+    auto form = guitest::createWindow();
+    QCOMPARE(form->cmbBaudRate->currentText(), QString("19200,e,8,1"));
+    form->btnBIG5Click();
+    QCOMPARE(home.storedText("LanguageFlag"), QString("ChineseBIG5"));
 }
 
 QX_GUI_TEST_MAIN(FaultsTest)
