@@ -15,16 +15,7 @@
 #include "ops/continuous_test.h"
 
 void TfrmModule::btnProcessClick() {
-    if (!ControllerFound) {
-        pnMsg->setText(Msg(2));
-        Beep(LowBeepHz, BeepMs);
-        return;
-    }
-    if (TestRunning || processHandlerActive_) {   // a stop request, see btnDIDOClick
-        TestRunning = false;
-        return;
-    }
-
+    if (!startsNewTestRun(*this, processHandlerActive_)) return;
     ContinuousTestSession session(*this, btnProcess, Msg(3), btnDIDO, processHandlerActive_);
     // Each step opens and closes the port itself and shows its own outcome.
     btnSetDateClick();
@@ -33,14 +24,7 @@ void TfrmModule::btnProcessClick() {
     Sleep(100);
 
     CommPortGuard port;
-    if (!port.open(ScanCommNo, ScanBaudRate.c_str())) {
-        setLamp(clRed);
-        pnMsg->setText(openPortErrorText(ScanCommNo));
-        Beep(LowBeepHz, BeepMs);
-        return;
-    }
-    SetBusy(true);
-    setEnabled(true);   // the stop button and the output boxes stay usable
+    if (!openPortForTestRun(*this, port)) return;
 
     // The preamble runs whole whatever TestRunning says; replies are not looked at.
     SendCommand(cmd::autoTestOutput(ControllerID, 1));

@@ -5,11 +5,15 @@
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 
+#include "app/beep.h"
+#include "app/colours.h"
 #include "app/frm_module.h"
 #include "app/globals.h"
 #include "i18n/catalogue.h"
+#include "link/serial_port.h"
 
 namespace {
 
@@ -44,6 +48,29 @@ ContinuousTestSession::~ContinuousTestSession() {
     handlerActive_ = false;
 }
 
-QString openPortErrorText(int portNumber) {
-    return Msg(14) + " : " + QString::number(portNumber) + " " + Msg(15);
+bool startsNewTestRun(TfrmModule& form, bool handlerActive) {
+    if (!ControllerFound) {
+        form.pnMsg->setText(Msg(2));
+        Beep(LowBeepHz, BeepMs);
+        return false;
+    }
+    // A click while the test's handler is still on the stack (running, or
+    // finishing after an earlier stop) is a stop request, never a second run.
+    if (TestRunning || handlerActive) {
+        TestRunning = false;
+        return false;
+    }
+    return true;
+}
+
+bool openPortForTestRun(TfrmModule& form, CommPortGuard& port) {
+    if (!port.open(ScanCommNo, ScanBaudRate.c_str())) {
+        form.setLamp(clRed);
+        form.pnMsg->setText(Msg(14) + " : " + QString::number(ScanCommNo) + " " + Msg(15));
+        Beep(LowBeepHz, BeepMs);
+        return false;
+    }
+    form.SetBusy(true);
+    form.setEnabled(true);
+    return true;
 }

@@ -28,5 +28,12 @@ private:
     bool& handlerActive_;
 };
 
-// "Open COM : n Error" in the current language.
-QString openPortErrorText(int portNumber);
+// What a click on a test's button means before any run starts: false when it
+// was refused (no controller found yet) or was a stop request for the run
+// whose handler is still on the stack; true when a new run may start.
+bool startsNewTestRun(TfrmModule& form, bool handlerActive);
+
+// Opens the port for the whole run, or shows "Open COM : n Error" with the
+// red lamp and the low tone. On success the window is in busy mode but
+// enabled, so that the stop button and the output boxes stay usable.
+bool openPortForTestRun(TfrmModule& form, class CommPortGuard& port);

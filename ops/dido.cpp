@@ -65,27 +65,9 @@ void TfrmModule::RunDIDOLoop() {
 }
 
 void TfrmModule::btnDIDOClick() {
-    if (!ControllerFound) {
-        pnMsg->setText(Msg(2));
-        Beep(LowBeepHz, BeepMs);
-        return;
-    }
-    // A click while the test's handler is still on the stack (running, or
-    // finishing after an earlier stop) is a stop request, never a second run.
-    if (TestRunning || didoHandlerActive_) {
-        TestRunning = false;
-        return;
-    }
-
+    if (!startsNewTestRun(*this, didoHandlerActive_)) return;
     ContinuousTestSession session(*this, btnDIDO, Msg(4), btnProcess, didoHandlerActive_);
     CommPortGuard port;
-    if (!port.open(ScanCommNo, ScanBaudRate.c_str())) {
-        setLamp(clRed);
-        pnMsg->setText(openPortErrorText(ScanCommNo));
-        Beep(LowBeepHz, BeepMs);
-        return;
-    }
-    SetBusy(true);
-    setEnabled(true);   // the stop button and the output boxes stay usable
+    if (!openPortForTestRun(*this, port)) return;
     RunDIDOLoop();
 }
