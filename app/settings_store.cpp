@@ -53,10 +53,12 @@ std::optional<std::string> readQuoted(std::string_view& s) {
 
 // End of the line that starts the text: the first line break outside a
 // quoted text. A stored text may hold line breaks of its own (a card ID that
-// was pasted with one), and must not cut its value in two.
+// was pasted with one), and must not cut its value in two. Comments and key
+// lines hold no quoted texts: a quote in them is an ordinary character, and
+// their line ends at the first line break.
 std::size_t logicalLineEnd(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t");
-    if (first != std::string_view::npos && text[first] == ';') return text.find('\n');   // a comment
+    if (first != std::string_view::npos && (text[first] == ';' || text[first] == '[')) return text.find('\n');
     bool quoted = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
