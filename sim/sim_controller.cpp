@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <optional>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -64,39 +66,25 @@ const std::array<const char*, 15> kCommands = {
 
 constexpr std::size_t kRecordLength = 24;      // 1 + 14 + 4 + 5 field characters
 constexpr std::size_t kMaxRequestBytes = 1100; // a request never comes near this
+constexpr int kReplyIdleLimitMs = 2000;       // a reply nobody reads is dropped
 const char kNoise[] = {'\x7F', 'U', '#', '\xAA', '\0', '~'};
 
-// Writes as much as the reader takes; gives up once it has taken nothing for
-// the given time (a program that stopped reading a flood).
-void writeWhileRead(int fd, const std::vector<uint8_t>& bytes, int idleLimitMs) {
+// Writes as much as the reader takes. Gives up once the reader has taken
+// nothing for idleLimitMs (a program that stopped reading) or when asked to
+// stop; the master is non-blocking so that neither can hang the worker.
+bool writeWhileRead(int fd, const std::vector<uint8_t>& bytes, int idleLimitMs, const std::atomic<bool>& stopping) {
     std::size_t done = 0;
     auto lastProgress = std::chrono::steady_clock::now();
     while (done < bytes.size()) {
+        if (stopping.load()) return false;
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
             lastProgress = std::chrono::steady_clock::now();
         } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-            if (std::chrono::steady_clock::now() - lastProgress > std::chrono::milliseconds(idleLimitMs)) return;
+            if (std::chrono::steady_clock::now() - lastProgress > std::chrono::milliseconds(idleLimitMs)) return false;
             pollfd p{fd, POLLOUT, 0};
             ::poll(&p, 1, 10);
-        } else {
-            return;
-        }
-    }
-}
-
-bool writeAll(int fd, const std::vector<uint8_t>& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else if (n < 0 && errno == EAGAIN) {
-            pollfd p{fd, POLLOUT, 0};
-            ::poll(&p, 1, 50);
         } else {
             return false;
         }
@@ -195,6 +183,7 @@ struct SimController::Impl {
     bool vanishRequested = false;
     bool vanished = false;
     bool workerDone = false;
+    std::atomic<bool> stopping{false};   // also read by writes made under the lock
     int settingIndex = 5;
     std::chrono::seconds clockOffset{0};
     std::string inputs = "0000";
@@ -223,6 +212,7 @@ struct SimController::Impl {
     std::string replyFor(const std::string& command);
     std::vector<uint8_t> faultyFrame(std::string payload, Fault fault) const;
     bool pause(int ms);          // false when stop was asked for meanwhile
+    void waitUntilRead(int limitMs);  // until the program has read all we wrote
 };
 
 bool SimController::Impl::makeLink() {
@@ -286,6 +276,25 @@ bool SimController::Impl::pause(int ms) {
                 return true;
             }
         }
+    }
+}
+
+void SimController::Impl::waitUntilRead(int limitMs) {
+    // The kernel hands written bytes to the reading side a moment later, so
+    // wait until they have shown up in the input queue and then left it. If
+    // they never show up the program has already taken them.
+    const auto start = std::chrono::steady_clock::now();
+    const auto limit = std::chrono::milliseconds(limitMs);
+    const auto neverSeenLimit = std::chrono::milliseconds(200);
+    bool seen = false;
+    for (;;) {
+        int queued = 0;
+        // The kept slave descriptor sees the same input queue as the program's.
+        if (!keptSlave || ::ioctl(keptSlave.get(), FIONREAD, &queued) != 0) return;
+        if (queued > 0) seen = true;
+        else if (seen) return;
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        if (elapsed > limit || (!seen && elapsed > neverSeenLimit) || !pause(2)) return;
     }
 }
 
@@ -495,7 +504,7 @@ void SimController::Impl::handle(const std::vector<uint8_t>& frame) {
             std::lock_guard lock(mutex);
             fd = master.get();
         }
-        if (fd >= 0) writeWhileRead(fd, flood, 500);
+        if (fd >= 0) writeWhileRead(fd, flood, 500, stopping);
         return;
     }
     if (fault == Fault::VanishMidReply) {
@@ -503,9 +512,12 @@ void SimController::Impl::handle(const std::vector<uint8_t>& frame) {
         const std::vector<uint8_t> frame = buildReplyFrame(reply);
         {
             std::lock_guard lock(mutex);
-            writeAll(master.get(), std::vector<uint8_t>(frame.begin(), frame.begin() + static_cast<long>(frame.size() / 2)));
-            ::tcdrain(master.get());
+            writeWhileRead(master.get(), std::vector<uint8_t>(frame.begin(), frame.begin() + static_cast<long>(frame.size() / 2)),
+                           kReplyIdleLimitMs, stopping);
         }
+        // A hang-up drops what the program has not read yet, so let it take
+        // the half frame first, as it would from a real adapter's buffer.
+        waitUntilRead(kReplyIdleLimitMs);
         disappear();
         return;
     }
@@ -522,7 +534,7 @@ void SimController::Impl::handle(const std::vector<uint8_t>& frame) {
     // Written under the lock, so that whoever has read the reply sees the
     // switched line setting too.
     std::lock_guard lock(mutex);
-    writeAll(master.get(), bytes);
+    writeWhileRead(master.get(), bytes, kReplyIdleLimitMs, stopping);
     if (newSetting >= 0) {
         ::tcdrain(master.get());
         settingIndex = newSetting;
@@ -541,7 +553,7 @@ bool SimController::start() {
         std::lock_guard lock(d.mutex);
         if (d.running) return false;
     }
-    UniqueFd master(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+    UniqueFd master(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
     if (!master || ::grantpt(master.get()) != 0 || ::unlockpt(master.get()) != 0) return false;
     char name[128];
     if (::ptsname_r(master.get(), name, sizeof name) != 0) return false;
@@ -573,6 +585,7 @@ bool SimController::start() {
     d.vanishRequested = false;
     d.vanished = false;
     d.workerDone = false;
+    d.stopping = false;
     d.running = true;
     d.worker = std::thread([&d] { d.run(); });
     return true;
@@ -584,6 +597,7 @@ void SimController::stop() {
         std::lock_guard lock(d.mutex);
         if (!d.running) return;
         d.stopRequested = true;
+        d.stopping = true;
         d.changed.notify_all();
     }
     d.wake();

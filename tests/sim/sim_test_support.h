@@ -103,10 +103,13 @@ public:
             if (left.count() <= 0) break;
             pollfd p{fd_, POLLIN, 0};
             if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
-            if (p.revents & (POLLHUP | POLLERR)) break;
+            // Bytes still queued come first, even when the line has hung up.
             uint8_t chunk[256];
             const ssize_t n = ::read(fd_, chunk, sizeof chunk);
-            if (n > 0) buffer_.insert(buffer_.end(), chunk, chunk + n);
+            if (n > 0)
+                buffer_.insert(buffer_.end(), chunk, chunk + n);
+            else if (p.revents & (POLLHUP | POLLERR))
+                break;
         }
         std::vector<uint8_t> partial;
         partial.swap(buffer_);

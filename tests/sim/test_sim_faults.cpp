@@ -115,6 +115,35 @@ TEST_F(FaultTest, SilentCommandGetsNoReplyAndOthersStillDo) {
     EXPECT_TRUE(crcValid(frame));
 }
 
+TEST_F(FaultTest, VanishMidReplySendsHalfAFrameThenHangsUp) {
+    controller.setBehaviour("AB", {sim::Fault::VanishMidReply});
+    const auto bytes = program->exchange("01AB");
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(bytes.front(), ETX);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), CR), 0) << "a whole frame came";
+    EXPECT_LT(bytes.size(), 26u);
+    EXPECT_TRUE(eventually([&] { return !fs::is_symlink(controller.linkPath()); }));
+}
+
+TEST_F(FaultTest, FloodIsAnEtxAndNoCrAndDoesNotBlockStop) {
+    controller.setBehaviour("AB", {sim::Fault::Flood});
+    program->send("01AB");
+    // Read a good part of it, then stop reading as a program that gave up would.
+    std::vector<uint8_t> seen;
+    ASSERT_TRUE(eventually([&] {
+        uint8_t chunk[512];
+        const ssize_t n = ::read(program->fd(), chunk, sizeof chunk);
+        if (n > 0) seen.insert(seen.end(), chunk, chunk + n);
+        return seen.size() >= 2048;
+    }));
+    EXPECT_EQ(seen.front(), ETX);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), CR), 0);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), ETX), 1);
+    // The rest stays unread; stopping must not wait for a reader.
+    controller.stop();
+    EXPECT_FALSE(fs::exists(fs::symlink_status(fs::path(dir.path()) / "ports" / "COM3")));
+}
+
 TEST(Vanish, RemovesTheLinkAndHangsUpTheProgramsLine) {
     for (const bool onCommand : {false, true}) {
         SCOPED_TRACE(onCommand ? "scripted on PJ" : "vanish()");
