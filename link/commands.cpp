@@ -10,10 +10,10 @@ std::string modelVersion(const std::string& id) { return id + "DB"; }
 std::string serialNumber(const std::string& id) { return id + "AS"; }
 std::string readClock(const std::string& id) { return id + "AB"; }
 
-std::string clockDigits(const std::tm& t) {
+std::string clockDigits(const std::tm& localTime) {
     char text[32];
-    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
-                  t.tm_hour, t.tm_min, t.tm_sec);
+    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", localTime.tm_year + 1900, localTime.tm_mon + 1,
+                  localTime.tm_mday, localTime.tm_hour, localTime.tm_min, localTime.tm_sec);
     return text;
 }
 

@@ -13,7 +13,7 @@ extern std::string RxText;   // last frame that passed the structure test, ETX..
 
 // Called once per empty read while a reply is awaited, so that the window can
 // process its pending messages. Empty: nothing is called.
-void setProcessMessages(std::function<void()> processMessages);
+void setProcessMessages(std::function<void()> callback);
 
 // Sends payload in a request frame; with awaitReply waits up to 200 ms for a
 // reply frame and returns true only when one with a valid CRC arrived.

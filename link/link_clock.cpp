@@ -46,8 +46,8 @@ std::atomic<LinkClock*> installedClock{nullptr};
 }  // namespace
 
 LinkClock& linkClock() {
-    LinkClock* clock = installedClock.load(std::memory_order_acquire);
-    return clock ? *clock : steadyClock;
+    if (LinkClock* clock = installedClock.load(std::memory_order_acquire)) return *clock;
+    return steadyClock;
 }
 
 void setLinkClock(LinkClock* clock) { installedClock.store(clock, std::memory_order_release); }

@@ -30,7 +30,7 @@ std::string frameText(const std::vector<uint8_t>& frame) { return {frame.begin()
 // A reply payload whose CRC contains letters, so that case matters.
 std::string payloadWithLetterCrc() {
     for (char c = 'A'; c <= 'Z'; ++c) {
-        const std::string payload = std::string("1234") + c;
+        std::string payload = std::string("1234") + c;
         const auto frame = buildReplyFrame(payload);
         const std::string digits(frame.end() - 5, frame.end() - 1);
         if (std::any_of(digits.begin(), digits.end(), [](char d) { return d >= 'A' && d <= 'F'; })) return payload;
