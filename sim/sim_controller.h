@@ -19,7 +19,7 @@ enum class Fault {
     None,          // a correct reply
     Silent,        // no reply at all
     BadCrc,        // a wrong CRC digit
-    LowerCaseCrc,  // CRC digits in lower case (fails only where a digit is A-F)
+    LowerCaseCrc,  // CRC digits in lower case; an unread reply character is chosen so that one is A-F
     WrongLength,   // one payload character more than the documented length
     ShortLength,   // one payload character fewer
     NoiseBeforeEtx,// a few bytes of noise (no CR) before the frame
