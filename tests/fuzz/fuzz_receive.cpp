@@ -179,7 +179,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
 
     std::vector<std::string> payloads;
     for (int i = 0; i < exchanges && at < size; ++i) {
-        const std::size_t length = std::min<std::size_t>(data[at++] & 0x0F, size - at);
+        const std::size_t wanted = data[at++] & 0x0F;
+        const std::size_t length = std::min(wanted, size - at);
         payloads.emplace_back(reinterpret_cast<const char*>(data + at), length);
         at += length;
     }
