@@ -3,6 +3,7 @@
 #include "app/globals.h"
 #include "link/line_settings.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -149,15 +150,10 @@ std::optional<File> parse(std::string_view text) {
             value.type = ValueType::Sz;
             value.text = std::move(*quoted);
         }
-        bool replaced = false;
-        for (Value& old : current->values) {
-            if (sameName(old.name, value.name)) {
-                old = std::move(value);
-                replaced = true;
-                break;
-            }
-        }
-        if (!replaced) current->values.push_back(std::move(value));
+        const auto same = std::find_if(current->values.begin(), current->values.end(),
+                                       [&](const Value& old) { return sameName(old.name, value.name); });
+        if (same != current->values.end()) *same = std::move(value);
+        else current->values.push_back(std::move(value));
     }
     if (!headerSeen) return std::nullopt;
     return file;

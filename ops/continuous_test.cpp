@@ -1,6 +1,5 @@
 #include "ops/continuous_test.h"
 
-#include <QLabel>
 #include <vector>
 
 #include <QComboBox>

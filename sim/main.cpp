@@ -118,11 +118,17 @@ int main(int argc, char** argv) {
         if (arg == "-h" || arg == "--help") {
             usage(stdout);
             return 0;
-        } else if (arg == "--no-link") {
+        }
+        if (arg == "--no-link") {
             options.makeLink = false;
-        } else if (!next(value)) {
-            ok = false;
-        } else if (arg == "--port") {
+            continue;
+        }
+        if (!next(value)) {
+            std::fprintf(stderr, "qx530sim: %s needs a value\n", arg.c_str());
+            usage(stderr);
+            return 2;
+        }
+        if (arg == "--port") {
             ok = parseInt(value, 1, 16, options.comNumber);
         } else if (arg == "--id") {
             ok = value.size() == 2;

@@ -153,7 +153,7 @@ bool hasLetterDigit(const std::string& digits) {
 std::string commandOf(const std::string& payload) {
     if (payload.size() < 2) return "*";
     for (const char* command : kCommands) {
-        const std::string letters = command;
+        std::string letters = command;
         if (payload.compare(2, letters.size(), letters) == 0) return letters;
     }
     return "*";
@@ -366,7 +366,7 @@ std::string SimController::Impl::replyFor(const std::string& command) {
     const std::string& id = options.controllerId;
     const auto now = std::chrono::system_clock::now() + clockOffset;
     // The four characters the program never reads: the ID and the command.
-    const std::string head = fitted(id, 2) + (command == "*" ? std::string("OK") : command.substr(0, 2));
+    std::string head = fitted(id, 2) + (command == "*" ? std::string("OK") : command.substr(0, 2));
     if (command == "AC") return head + fitted(id, 2);
     if (command == "DB") return head + fitted(options.model, 8) + fitted(options.version, 8);
     if (command == "AS") return head + fitted(options.serial, 8);

@@ -230,11 +230,10 @@ void ContinuousTest::clicksWhileEndingNeverStartASecondRun() {
     TfrmModule& form = bench.window();
     int clicks = 0;
     bench.whileRunning([&] { form.btnDIDOClick(); }, [&] {
-        const Payloads sent = sim.payloads();
-        if (clicks == 0 && countOf(sent, "01PJ") >= 1) {
-            ++clicks;
-            QTest::mouseClick(form.btnDIDO, Qt::LeftButton);
-        } else if (clicks >= 1 && clicks < 5 && !TestRunning && form.btnDIDO->text() == "Cancel") {
+        // The first click stops the run; the later ones land while it ends.
+        const bool firstStop = clicks == 0 && countOf(sim.payloads(), "01PJ") >= 1;
+        const bool whileEnding = clicks >= 1 && clicks < 5 && !TestRunning && form.btnDIDO->text() == "Cancel";
+        if (firstStop || whileEnding) {
             ++clicks;
             QTest::mouseClick(form.btnDIDO, Qt::LeftButton);
         }

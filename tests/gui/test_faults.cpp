@@ -267,7 +267,7 @@ void FaultsTest::damagedSettingsFile_data() {
     QByteArray binary(4096, '\0');
     for (int i = 0; i < binary.size(); ++i) binary[i] = char((i * 131 + 7) % 256);
     QTest::newRow("binary") << binary;
-    QTest::newRow("enormous") << whole + QByteArray(64 * 1024 * 1024, 'x');
+    QTest::newRow("enormous") << whole + QByteArray(qsizetype(64) * 1024 * 1024, 'x');
 }
 
 void FaultsTest::damagedSettingsFile() {

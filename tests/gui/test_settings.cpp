@@ -151,6 +151,7 @@ void SettingsTest::parser_data() {
     QTest::newRow("Chinese text") << "REGEDIT4\n" + key + "\"ScanCardID\"=\"測試\"\n" << true << "測試";
     QTest::newRow("line break inside a text") << "REGEDIT4\n" + key + "\"ScanCardID\"=\"12\n34\"\n" << true << "12\n34";
     QTest::newRow("comment with an odd quote") << "REGEDIT4\n; \"\n" + key + "\"ScanCardID\"=\"5\"\n" << true << "5";
+    QTest::newRow("quote in a key path") << QByteArray("REGEDIT4\n[a\"b]\n") + key + "\"ScanCardID\"=\"1\"\n" << true << "1";
     QTest::newRow("no header") << key + "\"ScanCardID\"=\"1\"\n" << false << "";
     QTest::newRow("empty file") << QByteArray() << false << "";
     QTest::newRow("value before any key") << "REGEDIT4\n\"ScanCardID\"=\"1\"\n" + key << false << "";
