@@ -86,11 +86,14 @@ void OperationsTest::silentControllerGetsExactlyTwoClockReads_data() {
     QTest::newRow("alarm") << &TfrmModule::btnAlarmClick << "Set Controller Alarm Test Error";
     QTest::newRow("card") << &TfrmModule::btnSetCardClick << "Add Reader and Card Error";
     QTest::newRow("baud rate") << &TfrmModule::btnBaudRateClick << "Set Module BaudRate Error";
+    // Two for its date step, two for its own series, and nothing after them.
+    QTest::newRow("factory") << &TfrmModule::btnFactoryClick << "Set Factory Default Error";
 }
 
 void OperationsTest::silentControllerGetsExactlyTwoClockReads() {
     QFETCH(Handler, handler);
     QFETCH(QString, error);
+    const bool factory = handler == &TfrmModule::btnFactoryClick;
     SimBench bench;
     auto& sim = bench.addController();
     bench.scanAndForget();
@@ -98,10 +101,12 @@ void OperationsTest::silentControllerGetsExactlyTwoClockReads() {
     TfrmModule& form = bench.window();
     (form.*handler)();
 
-    QCOMPARE(toList(sim.payloads()), toList(Payloads{"01AB", "01AB"}));
+    const Payloads twoReads{"01AB", "01AB"};
+    const Payloads fourReads{"01AB", "01AB", "01AB", "01AB"};
+    QCOMPARE(toList(sim.payloads()), toList(factory ? fourReads : twoReads));
     QCOMPARE(bench.status(), error);
     QCOMPARE(bench.lamp(), clRed);
-    QCOMPARE(bench.tones(), (Tones{{300, 300}}));
+    QCOMPARE(bench.tones(), factory ? (Tones{{300, 300}, {300, 300}}) : (Tones{{300, 300}}));
     QVERIFY(form.isEnabled());
     QVERIFY(CommHandle() == nullptr);
     QVERIFY(QApplication::overrideCursor() == nullptr);
