@@ -8,6 +8,7 @@
 #include "i18n/catalogue.h"
 #include "link/com_ports.h"
 #include "link/exchange.h"
+#include "link/line_settings.h"
 #include "res/pictures.h"
 
 #include <QAccessible>
@@ -33,9 +34,6 @@ TfrmModule* frmModule = nullptr;
 
 namespace {
 
-const char* const BaudRateItems[] = {"4800,n,8,1",  "4800,e,8,1",   "9600,n,8,1",  "9600,e,8,1",
-                                     "19200,n,8,1", "19200,e,8,1",  "38400,n,8,1", "38400,e,8,1",
-                                     "57600,n,8,1", "57600,e,8,1",  "115200,n,8,1", "115200,e,8,1"};
 const char* const AlarmItems[] = {"Alarm Off",  "Steal Alarm",  "Help Alarm",  "Fire Alarm",
                                   "Gas Alarm", "Forced Alarm", "Duress Alarm"};
 
@@ -219,7 +217,7 @@ void TfrmModule::buildControls() {
                             Qt::AlignHCenter | Qt::AlignTop);
     cmbBaudRate = new QComboBox(this);
     cmbBaudRate->setGeometry(24, 136, 155, 28);
-    for (const char* item : BaudRateItems) cmbBaudRate->addItem(QString::fromLatin1(item));
+    for (const char* item : LineSettings) cmbBaudRate->addItem(QString::fromLatin1(item));
     applyDisplayLook(cmbBaudRate);
     lblBaudRate->setBuddy(cmbBaudRate);
     pnDate = makePanel(this, {184, 138, 169, 25}, QStringLiteral("___/__/__  __:__:__"), pixelFont(13, true),

@@ -374,7 +374,7 @@ bool SettingsKey::commit() {
 }
 
 void loadSettings(const std::string& folder) {
-    ScanBaudRate = "19200,e,8,1";
+    ScanBaudRate = LineSettings[DefaultLineSettingIndex];
     ScanBaudRateNo = DefaultLineSettingIndex;
     ScanCommNo = 0;
     LanguageFlag = "English";
@@ -385,7 +385,7 @@ void loadSettings(const std::string& folder) {
         if (key.open()) {
             ScanCommNo = key.valueExists("ScanCommNo") ? key.readInteger("ScanCommNo") : 0;
             ScanBaudRate = key.valueExists("ScanBaudRate") ? key.readString("ScanBaudRate")
-                                                           : std::string("19200,e,8,1");
+                                                           : std::string(LineSettings[DefaultLineSettingIndex]);
             ScanBaudRateNo = key.valueExists("ScanBaudRateNo") ? key.readInteger("ScanBaudRateNo")
                                                                : DefaultLineSettingIndex;
             ScanCardID = key.valueExists("ScanCardID") ? key.readString("ScanCardID")
@@ -407,7 +407,7 @@ void loadSettings(const std::string& folder) {
     // selection, the locked scan and the module baud rate change.
     if (ScanBaudRateNo < 0 || ScanBaudRateNo >= LineSettingsCount) {
         ScanBaudRateNo = DefaultLineSettingIndex;
-        ScanBaudRate = "19200,e,8,1";
+        ScanBaudRate = LineSettings[DefaultLineSettingIndex];
     }
 }
 

@@ -10,7 +10,6 @@
 #include "link/commands.h"
 #include "link/exchange.h"
 #include "link/link_clock.h"
-#include "link/serial_port.h"
 #include "ops/operation.h"
 
 void TfrmModule::btnCommandClick() {
@@ -24,20 +23,13 @@ void TfrmModule::btnCommandClick() {
     }
     pnMsg->setText(Msg(40));
 
-    bool success = false;
-    {
-        CommPortGuard port;
-        if (port.open(ScanCommNo, ScanBaudRate.c_str())) {
-            for (int attemptNo = 0; attemptNo < 2 && !success; ++attemptNo) {
-                Sleep(100);
-                if (!SendCommand(cmd::answerCheck(ControllerID)) || RxPos != reply::AcFrameLength) continue;
-                Sleep(100);
-                if (SendCommand(cmd::console(ControllerID, toWire(edCommand->text())))) {
-                    edRecCommand->setText(visibleFrame(RxText));
-                    success = true;
-                }
-            }
-        }
-    }
+    const bool success = attemptTwiceOnPort([this] {
+        Sleep(100);
+        if (!SendCommand(cmd::answerCheck(ControllerID)) || RxPos != reply::AcFrameLength) return false;
+        Sleep(100);
+        if (!SendCommand(cmd::console(ControllerID, toWire(edCommand->text())))) return false;
+        edRecCommand->setText(visibleFrame(RxText));
+        return true;
+    });
     reportOutcome(success, Msg(success ? 41 : 42));
 }

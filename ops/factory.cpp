@@ -11,7 +11,6 @@
 #include "link/exchange.h"
 #include "link/line_settings.h"
 #include "link/link_clock.h"
-#include "link/serial_port.h"
 #include "ops/operation.h"
 
 namespace {
@@ -50,13 +49,7 @@ void TfrmModule::btnFactoryClick() {
     Sleep(100);
     pnMsg->setText(Msg(33));
 
-    bool success = false;
-    {
-        CommPortGuard port;
-        if (port.open(ScanCommNo, ScanBaudRate.c_str())) {
-            for (int attemptNo = 0; attemptNo < 2 && !success; ++attemptNo) success = factoryAttempt();
-        }
-    }
+    const bool success = attemptTwiceOnPort(factoryAttempt);
     if (success) {
         // The controller now talks at "19200,e,8,1": use it from the next
         // operation on, as Set Baud Rate does (in memory; a scan stores it).

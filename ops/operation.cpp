@@ -23,15 +23,17 @@ bool runSingleShotOperation(TfrmModule& form, const OperationTexts& texts,
     }
     if (texts.startText) form.pnMsg->setText(*texts.startText);
 
-    bool success = false;
-    {
-        CommPortGuard port;
-        if (port.open(ScanCommNo, ScanBaudRate.c_str())) {
-            for (int attemptNo = 0; attemptNo < 2 && !success; ++attemptNo) success = attempt();
-        }
-    }
+    const bool success = attemptTwiceOnPort(attempt);
     form.reportOutcome(success, Msg(success ? texts.okMessage : texts.errorMessage));
     return success;
+}
+
+bool attemptTwiceOnPort(const std::function<bool()>& attempt) {
+    CommPortGuard port;
+    if (!port.open(ScanCommNo, ScanBaudRate.c_str())) return false;
+    for (int attemptNo = 0; attemptNo < 2; ++attemptNo)
+        if (attempt()) return true;
+    return false;
 }
 
 bool controllerAnswers(int pauseMs) {

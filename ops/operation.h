@@ -22,6 +22,11 @@ struct OperationTexts {
 bool runSingleShotOperation(TfrmModule& form, const OperationTexts& texts,
                             const std::function<bool()>& attempt);
 
+// Opens the port at the place of the last find, makes at most two attempts
+// (the second only after the first failed) and closes the port again. False
+// when the port did not open or both attempts failed.
+bool attemptTwiceOnPort(const std::function<bool()>& attempt);
+
 // The check at the start of every attempt: a pause, then the clock read,
 // which must come back as a 26-byte frame.
 bool controllerAnswers(int pauseMs);

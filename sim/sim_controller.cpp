@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include "link/com_ports.h"
+#include "link/commands.h"
 #include "link/frame.h"
 #include "link/line_settings.h"
 
@@ -96,10 +97,7 @@ std::string clockDigits(std::chrono::system_clock::time_point when) {
     const std::time_t t = std::chrono::system_clock::to_time_t(when);
     std::tm local{};
     localtime_r(&t, &local);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", local.tm_year + 1900, local.tm_mon + 1,
-                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-    return text;
+    return cmd::clockDigits(local);
 }
 
 // "yyyymmddhhnnss" as local time; nullopt when it is not 14 digits.
