@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -370,7 +371,12 @@ void TfrmModule::buildControls() {
 
 void TfrmModule::FormCreate() {
     loadSettings();
-    edCardID->setText(QString::fromStdString(ScanCardID));
+    {
+        // The value just read needs no save: storing it again would only
+        // rewrite the file at every start.
+        const QSignalBlocker noSave(edCardID);
+        edCardID->setText(QString::fromStdString(ScanCardID));
+    }
     // The window has no close box; closeEvent refuses every request but Exit's.
     setWindowFlag(Qt::WindowCloseButtonHint, false);
     TestRunning = false;

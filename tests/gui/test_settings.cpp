@@ -131,6 +131,7 @@ void SettingsTest::startUpLoads() {
     QCOMPARE(w->edCardID->text(), cardID);
     QCOMPARE(w->windowTitle(), catalogueText(1, language));
     if (!file) QVERIFY(!home.settingsExist());
+    else QCOMPARE(home.settings(), *file);   // start-up writes nothing back
     QVERIFY(!QFile::exists(home.settingsPath() + ".bad"));
 }
 
