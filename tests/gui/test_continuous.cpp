@@ -45,6 +45,7 @@ private slots:
     void refusedBeforeScan();
     void portHeldElsewhere();
     void cycleSendsTickedOutputsInOrderAndShowsInputs();
+    void untickedBoxSendsNothingFromTheNextCycle();
     void longPollShowsRecordAndAcknowledges();
     void stopByClick();
     void pollFailureAndPulledDevice_data();
@@ -124,6 +125,31 @@ void ContinuousTest::cycleSendsTickedOutputsInOrderAndShowsInputs() {
     QVERIFY(processDisabled);
     QVERIFY(baudRateDisabled);
     QCOMPARE(caption, QString("Cancel"));
+    verifyIdleWindow(form);
+}
+
+void ContinuousTest::untickedBoxSendsNothingFromTheNextCycle() {
+    SimBench bench;
+    auto& sim = bench.addController();
+    bench.scanAndForget();
+    TfrmModule& form = bench.window();
+    form.chkDO[0]->setChecked(true);
+    std::size_t sentWhenUnticked = 0;
+    bench.whileRunning([&] { form.btnDIDOClick(); }, [&] {
+        const Payloads sent = sim.payloads();
+        if (sentWhenUnticked == 0 && countOf(sent, "01PJ") == 1) {
+            sentWhenUnticked = sent.size();
+            form.chkDO[0]->setChecked(false);
+        } else if (sentWhenUnticked > 0 && countOf(sent, "01PJ") == 3 && TestRunning) {
+            QTest::mouseClick(form.btnDIDO, Qt::LeftButton);
+        }
+    });
+
+    const Payloads sent = sim.payloads();
+    QCOMPARE(toList(Payloads(sent.begin(), sent.begin() + 2)), toList(Payloads{"01JC00110002", "01PJ"}));
+    QCOMPARE(countOf(Payloads(sent.begin() + static_cast<long>(sentWhenUnticked), sent.end()), "01JC00110002"),
+             std::size_t(0));
+    QVERIFY(countOf(sent, "01PJ") >= 3);
     verifyIdleWindow(form);
 }
 
