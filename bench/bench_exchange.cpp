@@ -19,6 +19,7 @@
 #include "link/line_settings.h"
 #include "link/link_clock.h"
 #include "link/serial_port.h"
+#include "bench_support.h"
 #include "ratio_report.h"
 #include "sim/sim_controller.h"
 
@@ -89,24 +90,6 @@ private:
     LineTrace& trace_;
 };
 
-class TempConfigHome {
-public:
-    TempConfigHome() {
-        char pattern[] = "/tmp/qxbench-XXXXXX";
-        if (mkdtemp(pattern)) root_ = pattern;
-        setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
-        std::filesystem::create_directories(configDirectory());
-    }
-    ~TempConfigHome() {
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
-    }
-    bool ok() const { return !root_.empty(); }
-
-private:
-    std::string root_;
-};
-
 constexpr double kWritePausesMs = 31.0;      // 3 ms after each of 7 bytes, 10 ms after the block
 constexpr double kOverheadGoalMs = 1.0;
 constexpr double kUnansweredLimitMs = 203.0;  // "a little over" the 200 ms limit
@@ -115,14 +98,10 @@ constexpr double kWaitCpuLimit = 0.05;        // share of one core while waiting
 }  // namespace
 
 int main() {
-    TempConfigHome home;
-    if (!home.ok()) {
-        std::fprintf(stderr, "no temporary configuration folder\n");
-        return 1;
-    }
+    BenchFolder home;
     constexpr int kCom = 3;
     sim::Options options;
-    options.configDir = configDirectory();
+    options.configDir = home.folder();
     options.comNumber = kCom;
     options.settingIndex = DefaultLineSettingIndex;
     options.logLimit = 100;

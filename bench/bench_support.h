@@ -2,6 +2,7 @@
 // Shared by the window benchmarks: a temporary configuration folder with a
 // ports/ map, simulated controllers in it, tones recorded instead of played.
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -17,7 +18,11 @@ class BenchFolder {
 public:
     BenchFolder() {
         char pattern[] = "/tmp/qxbench-XXXXXX";
-        base_ = mkdtemp(pattern);
+        if (!mkdtemp(pattern)) {
+            std::perror("no temporary configuration folder");
+            std::exit(1);
+        }
+        base_ = pattern;
         setenv("XDG_CONFIG_HOME", base_.c_str(), 1);
         std::filesystem::create_directories(folder() + "/ports");
         setBeepSink([](int, int) {});
